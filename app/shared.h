@@ -1,0 +1,21 @@
+// Values and helpers every part of the updater shares: the window caption,
+// the wizard's window, the error box of the update flow and the status line.
+#ifndef UPDATER_APP_SHARED_H
+#define UPDATER_APP_SHARED_H
+
+#include "platform/platform.h"
+
+#define TEXT_SIZE 1024
+#define PATH_SIZE 260
+
+extern char WindowCaption[TEXT_SIZE];  // starts as "UPDATE"
+extern SysWindow DialogWindow;         // the wizard while it exists
+extern SysModule ProgramInstance;
+
+// Modal OK box with the error icon, caption WindowCaption, owner
+// DialogWindow.
+void ShowUpdateError(const char* text);
+// Formats (wvsprintfA rules, at most 1023 characters) into control 1001.
+void SetStatusText(SysWindow dialog, const char* format, ...);
+
+#endif
