@@ -4,5 +4,9 @@
 
 // Each part of the host layer forgets its settings; HostReset calls them all.
 void HostResetMemory();
+void HostResetPaths();
+
+// 1 when a host folder is mapped to the drive letter.
+int HostDriveMapped(char letter);
 
 #endif
