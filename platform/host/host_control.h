@@ -14,6 +14,18 @@
 void HostReset();
 
 // ---- Files and drives -------------------------------------------------------
+// Names below a drive are found without regard to ASCII letter case, as on
+// Windows (an existing host spelling is used; new files take the spelling
+// asked). Attribute bits other than the folder bit (0x10, from the host)
+// are kept beside the host files, so the read-only attribute works as root:
+// a read-only file cannot be opened for writing, deleted or replaced. Files
+// without other bits report 0x80. Last-write and last-access times are the
+// host file's own (100 ns precision on file systems with nanoseconds);
+// reading through FileRead leaves the access time alone. The creation time
+// is the one SysSetFileTime set, or the moment FileOpen created the file,
+// otherwise the last-write time. Handles of this process share as
+// CreateFileA says: a file open for reading without write sharing cannot be
+// opened for writing, deleted or replaced.
 // Map a drive letter ('C') to a host folder; "C:\a\b" then names
 // hostFolder/a/b. Paths that do not start with a mapped drive letter and a
 // colon cannot be opened (a path without a drive is refused, as on a system
@@ -36,6 +48,8 @@ void HostLockFile(const char* windowsPath);
 void HostShortenNextWrite(uint32_t count);
 void HostSetTempPath(const char* windowsPath);  // "" = no temporary folder
 void HostSetProgramFolder(const char* windowsPath);
+// Handles of FileOpen not yet closed by FileClose.
+int HostOpenFileCount();
 
 // ---- Bindings, memory ------------------------------------------------------
 // Make BindSystemFunctions miss one entry by its name ("FileOpen", ...).
@@ -56,6 +70,11 @@ void HostRegistrySetBytes(const char* keyPath, const char* name,
                           const void* bytes, uint32_t size);
 void HostRegistrySetDword(const char* keyPath, const char* name,
                           uint32_t value);
+// Keys of KeyOpen not yet closed by KeyClose.
+int HostOpenKeyCount();
+
+// ---- COM -------------------------------------------------------------------
+int HostComInitializeCount();  // calls of SysInitializeCom
 
 // ---- Message boxes -------------------------------------------------------
 struct HostMessageBoxRecord {
@@ -107,6 +126,8 @@ int HostControlFocused(SysWindow dialog, int id);
 const char* HostDialogTitle(SysWindow dialog);
 int HostDialogTemplate(SysWindow dialog);
 int HostDialogEnded(SysWindow dialog);
+// The dialog that SysDialogBox is running, null when none is.
+SysWindow HostCurrentDialog();
 
 // ---- Shell copy ------------------------------------------------------------
 // The shell copy copies the file or folder (recursively) through the drive
