@@ -28,6 +28,11 @@ const ArchiveEntry* ArchiveEntryAt(uint32_t index);
 // stored bytes inside the image; null when none (or its bytes do not lie
 // inside the image).
 const ArchiveEntry* LocateMember(const char* name, const uint8_t** stored);
+// The record at `index` (null past the last one) and, through *stored, the
+// start of its stored bytes found by the same walk as LocateMember (null
+// when they do not lie inside the image). Lets patchmaker reach every
+// record, also those that no name lookup reaches.
+const ArchiveEntry* ArchiveMemberAt(uint32_t index, const uint8_t** stored);
 // Restores a member's content (descrambles a copy when marked, decompresses
 // when compressed). *content is the result, *owned the block to free with
 // SysFree (null when the content is the image's bytes themselves).
