@@ -7,6 +7,7 @@
 #include "app/startup_checks.h"
 #include "app/wizard.h"
 #include "archive/container.h"
+#include "archive/embedded.h"
 #include "settings/profile.h"
 #include "settings/update_ini.h"
 #include "settings/updater_settings.h"
@@ -23,10 +24,14 @@ void ResetProcessState() {
   LastDiskNumber = 0;
   memset(&InstallRecord, 0, sizeof InstallRecord);
   ModeText[0] = 0;
-  // The agreement texts are never released in a real run (they live until
-  // the process ends); the tests' host allocator tolerates that.
+  // The agreement texts and the members read for them live until the
+  // process ends in a real run; a new start in the same process gives them
+  // back first.
+  if (AgreementDocument != 0) SysFree((void*)AgreementDocument);
+  if (AgreementHeading != 0) SysFree((void*)AgreementHeading);
   AgreementDocument = 0;
   AgreementHeading = 0;
+  ReleaseFoundMembers();
   PageCounter = 0;
   CommandBusy = 0;
   UpdateList.Count = 0;

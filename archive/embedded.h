@@ -14,4 +14,8 @@ ArchiveOpenResult OpenEmbeddedArchive(SysModule instance);
 // when size is not null. The bytes live until the process ends.
 const uint8_t* FindMember(const char* name, uint32_t* size);
 
+// Gives back every block FindMember has handed out. Only for starting the
+// updater anew within one process (the native tests); a run never calls it.
+void ReleaseFoundMembers();
+
 #endif

@@ -10,6 +10,18 @@
 
 #include "app/shared.h"
 
+// The blocks handed out so far. A run asks for at most the agreement text
+// and its title; the table lets a test that starts the updater many times
+// in one process give them back (ReleaseFoundMembers). A block beyond the
+// table simply lives until the process ends, as every block does in a run.
+static uint8_t* foundBlocks[8];
+static int foundCount = 0;
+
+void ReleaseFoundMembers() {
+  for (int i = 0; i < foundCount; i++) SysFree(foundBlocks[i]);
+  foundCount = 0;
+}
+
 const uint8_t* FindMember(const char* name, uint32_t* size) {
   const uint8_t* stored;
   const ArchiveEntry* entry = LocateMember(name, &stored);
@@ -27,6 +39,8 @@ const uint8_t* FindMember(const char* name, uint32_t* size) {
   }
   // A block made here (`owned`) lives until the process ends, as the
   // callers expect; a member stored as is comes straight from the image.
+  if (owned && foundCount < (int)(sizeof foundBlocks / sizeof foundBlocks[0]))
+    foundBlocks[foundCount++] = owned;
   if (size) *size = entry->UnpackedSize;
   return content;
 }
