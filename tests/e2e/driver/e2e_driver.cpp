@@ -43,6 +43,9 @@
 //   print-files FOLDER         -> files NAME... (the folder's entries in sorted
 //                              order; an updater's process id in a name reads
 //                              {pid}, the second updater's {pid2})
+//   write-file PATH TEXT       create or replace PATH with the UTF-8 bytes of TEXT
+//                              (a user inserting a disc or making room)
+//   delete-file PATH           delete the file PATH
 //   hold-file PATH             keep PATH open for reading, sharing reading only
 //   release-file PATH          close it again
 //   sleep MS
@@ -635,6 +638,20 @@ void RunStep(const std::string& line) {
     std::string listing = "files";
     for (const std::string& name : names) listing += " " + EscapeText(name);
     Emit(listing);
+  } else if (step == "write-file") {
+    std::string path = NextWord(&args, "path");
+    std::string bytes = RestText(args);
+    HANDLE file = CreateFileW(WindowsPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw StepError{"cannot create " + path};
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(file);
+    if (!ok || written != bytes.size()) throw StepError{"cannot write " + path};
+  } else if (step == "delete-file") {
+    std::string path = RestText(args);
+    if (!DeleteFileW(WindowsPath(path).c_str()))
+      throw StepError{"cannot delete " + path + " (error " + std::to_string(GetLastError()) + ")"};
   } else if (step == "hold-file") {
     std::string path = RestText(args);
     HANDLE file = CreateFileW(WindowsPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

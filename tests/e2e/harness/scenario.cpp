@@ -30,6 +30,8 @@ uint64_t FileTimeUtc(int year, int month, int day, int hour, int minute, int sec
   return kUnixEpochFileTime + (uint64_t)timegm(&when) * 10000000ull;
 }
 
+uint64_t FileTimeNow() { return kUnixEpochFileTime + (uint64_t)time(nullptr) * 10000000ull; }
+
 std::string EscapeLine(const std::string& text) {
   std::string out;
   for (char c : text) {
@@ -59,6 +61,8 @@ std::string DriverRun::Text() const {
 const char* const Scenario::GameTitle = "テストゲーム";
 const char* const Scenario::GameClass = "E2ETestGameWindow";
 const char* const Scenario::CompanyName = "E2ECompany";
+
+std::string Scenario::DefaultCaption() { return std::string(GameTitle) + " アップデータ 1.05"; }
 
 static fs::path Relative(const std::string& relative) {
   fs::path path(relative);

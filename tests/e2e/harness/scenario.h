@@ -30,6 +30,9 @@ using Lines = std::vector<std::string>;
 // A FILETIME (100 ns since 1601, UTC) from a UTC calendar time.
 uint64_t FileTimeUtc(int year, int month, int day, int hour, int minute, int second);
 
+// The FILETIME of the present moment, to the second (rounded down).
+uint64_t FileTimeNow();
+
 // The driver's escapes for one output line: "\\", "\r", "\n", "\t".
 std::string EscapeLine(const std::string& text);
 
@@ -55,6 +58,9 @@ class Scenario {
   static const char* const GameTitle;  // "テストゲーム"
   static const char* const GameClass;
   static const char* const CompanyName;
+  // The caption that the updater forms from the default description and
+  // settings files: the game's title, " アップデータ " and UpdaterVersion.
+  static std::string DefaultCaption();
 
   // An empty scenario folder named `name` (also the game's GameDir and so
   // its registry key); drive E: (the CD-ROM) is emptied as well.

@@ -80,6 +80,8 @@ ProcessResult RunWindowsProgram(const std::string& program, const std::vector<st
   return RunProcess(argv, Variables(), timeoutSeconds);
 }
 
+std::string PrefixFolder() { return Variable("WINEPREFIX"); }
+
 std::string DriveD() { return EnvironmentFolder() + "/drive_d"; }
 std::string Cdrom() { return EnvironmentFolder() + "/cdrom"; }
 

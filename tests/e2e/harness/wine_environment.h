@@ -31,6 +31,10 @@ const std::vector<std::string>& Variables();
 ProcessResult RunWindowsProgram(const std::string& program, const std::vector<std::string>& args,
                                 int timeoutSeconds);
 
+// The Wine prefix (its dosdevices folder holds the drive letters); empty
+// when the environment is not started.
+std::string PrefixFolder();
+
 // Drive D: (ordinary disk) and drive E: (CD-ROM) as Linux folders.
 std::string DriveD();
 std::string Cdrom();
