@@ -74,3 +74,27 @@ bool SafeFileName(const std::string& name) {
   }
   return true;
 }
+
+bool SingleArchiveArgument(int argc, char** argv, const char* command,
+                           std::string* archive, int* status) {
+  std::vector<std::string> arguments;
+  bool optionsEnded = false;
+  for (int i = 0; i < argc; i++) {
+    std::string argument = argv[i];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+      *status = UsageError("unknown option '" + argument + "'", command);
+      return false;
+    }
+    arguments.push_back(argument);
+  }
+  if (arguments.size() != 1) {
+    *status = UsageError(std::string(command) + " takes one archive", command);
+    return false;
+  }
+  *archive = arguments[0];
+  return true;
+}

@@ -14,6 +14,11 @@
 // The whole file; false with *error set (the reason, without the path).
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes,
                    std::string* error);
+// The one archive argument of a command that takes no options (list,
+// test); "--" ends the options. false after a usage error, *status then
+// holds the exit status.
+bool SingleArchiveArgument(int argc, char** argv, const char* command,
+                           std::string* archive, int* status);
 // Reads the archive file into *bytes and opens it as the process's archive
 // (the bytes must outlive its use). false after an error line.
 bool LoadArchive(const std::string& path, std::vector<uint8_t>* bytes);

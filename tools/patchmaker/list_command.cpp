@@ -20,23 +20,12 @@ const char kListUsage[] =
     "  -h, --help  show this help\n";
 
 int RunList(int argc, char** argv) {
-  std::vector<std::string> arguments;
-  bool optionsEnded = false;
-  for (int i = 0; i < argc; i++) {
-    std::string argument = argv[i];
-    if (!optionsEnded && argument == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-      return UsageError("unknown option '" + argument + "'", "list");
-    }
-    arguments.push_back(argument);
-  }
-  if (arguments.size() != 1) return UsageError("list takes one archive", "list");
+  std::string archive;
+  int status = ExitOk;
+  if (!SingleArchiveArgument(argc, argv, "list", &archive, &status)) return status;
 
   std::vector<uint8_t> bytes;
-  if (!LoadArchive(arguments[0], &bytes)) return ExitFailure;
+  if (!LoadArchive(archive, &bytes)) return ExitFailure;
   printf("%10s %10s %-10s %-9s %-20s %s\n", "Size", "Stored", "Compressed",
          "Scrambled", "Modified (UTC)", "Name");
   uint32_t count = ArchiveEntryCount();

@@ -41,23 +41,12 @@ static std::string MemberProblem(uint32_t index) {
 }
 
 int RunTest(int argc, char** argv) {
-  std::vector<std::string> arguments;
-  bool optionsEnded = false;
-  for (int i = 0; i < argc; i++) {
-    std::string argument = argv[i];
-    if (!optionsEnded && argument == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-      return UsageError("unknown option '" + argument + "'", "test");
-    }
-    arguments.push_back(argument);
-  }
-  if (arguments.size() != 1) return UsageError("test takes one archive", "test");
+  std::string archive;
+  int status = ExitOk;
+  if (!SingleArchiveArgument(argc, argv, "test", &archive, &status)) return status;
 
   std::vector<uint8_t> bytes;
-  if (!LoadArchive(arguments[0], &bytes)) return ExitFailure;
+  if (!LoadArchive(archive, &bytes)) return ExitFailure;
   uint32_t count = ArchiveEntryCount();
   uint32_t bad = 0;
   for (uint32_t i = 0; i < count; i++) {
