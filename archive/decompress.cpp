@@ -8,10 +8,10 @@
 // next bit is bit 31, unused positions zero) with a count of its bits still
 // unused.
 //
-// Two loops share that state. The fast loop runs while the stream has bytes
-// to spare and decodes a whole code at a time from a window of control bits
-// (see "The fast path" below); the careful loop takes the last bytes one bit
-// and one byte at a time, each with its own check.
+// Two loops share that state. The fast loop runs while the stream and the
+// output have bytes to spare and decodes a whole code at a time from a
+// window of control bits (see "The fast path" below); the careful loop takes
+// the last bytes one bit and one byte at a time, each with its own check.
 //
 // Codes (bits left to right, B a data byte, X further control bits):
 //   1 B                  literal B
@@ -171,9 +171,13 @@ CodeResult DecodeCodeCarefully(BitReader* r, uint32_t* distance,
 
 // ---- The fast path --------------------------------------------------------
 //
-// While at least FastMargin bytes of stream remain, every read of one code
-// stays inside the stream without a check of its own: a code takes at most
-// two data bytes and one new control word.
+// While at least FastMargin bytes of stream remain and at least OutputSlack
+// bytes of output, nothing one pass of the fast loop reads or writes can
+// pass either end, so it checks neither. One pass is a new control word, a
+// literal run of at most 32 bytes (whose copy reads and writes 32) and one
+// other code: at most two data bytes, at most one more control word, and a
+// match of at most 282 bytes, which its copy rounds up to whole 8-byte units
+// (288 bytes).
 //
 // A code other than a literal is a first group of control bits, a data
 // byte, a second group (possibly empty) and, for the longest lengths, a
@@ -183,50 +187,65 @@ CodeResult DecodeCodeCarefully(BitReader* r, uint32_t* distance,
 // word) or one byte on (only the second group crosses, and the word follows
 // the data byte). The fast path loads both candidates, decodes the first
 // group from the current word followed by the first, then picks the one
-// that applies for the second group, without a branch: where a code crosses
-// a word boundary follows no pattern a branch predictor could learn.
-const ptrdiff_t FastMargin = 16;
+// that applies for the second group with a conditional move rather than a
+// branch: where a code crosses a word boundary follows no pattern a branch
+// predictor could learn.
+const ptrdiff_t FastMargin = 48;
+const ptrdiff_t OutputSlack = 32 + 288;
 
-// Long-match classes. The distance class is found from the number of
-// leading zeros of the code's bits (2 to 6, counting the leading 0 0); the
-// length class from the leading zeros of the length code (0 to 5). The
-// numbers of bits involved sit in nibbles of constants, indexed by those
-// counts: a shift and a mask are quicker than a table load, and these
-// numbers lie on the chain of dependencies from one code to the next.
-//
-// Bits before the distance's data byte, 0 0 and class: 3, 4, 5, 6, 6.
-const uint32_t DistanceClassBitsByZeros = 0x6654300u;
-// Extra bits after the data byte: 1, 1, 2, 3, 4.
-const uint32_t DistanceExtraBitsByZeros = 0x4321100u;
-// The first distance of each class.
-const uint16_t DistanceFirst[5] = {1, 513, 1025, 2049, 4097};
-// Bits of the whole length code: 1, 2, 4 (0 0 1 X), 6, 9, 5 (0 0 0 0 0).
-const uint32_t LengthBitsByZeros = 0x596421u;
+// Long-match distance classes, indexed by the first six bits of the code
+// (0 0 and four more; a class takes one to four of them): the bits before
+// the data byte (0 0 and the class), the extra bits after it, and the first
+// distance of the class. One load straight from the code's bits is quicker
+// than counting its zeros first, and these numbers lie on the chain of
+// dependencies from one code to the next.
+struct DistanceCodes {
+  uint8_t ClassBits[16];
+  uint8_t ExtraBits[16];
+  uint16_t First[16];
+  constexpr DistanceCodes() : ClassBits(), ExtraBits(), First() {
+    for (uint32_t i = 0; i < 16; i++) {
+      uint32_t classBits = 6, extra = 4, first = 4097;
+      if (i & 8) {
+        classBits = 3, extra = 1, first = 1;
+      } else if (i & 4) {
+        classBits = 4, extra = 1, first = 513;
+      } else if (i & 2) {
+        classBits = 5, extra = 2, first = 1025;
+      } else if (i & 1) {
+        classBits = 6, extra = 3, first = 2049;
+      }
+      ClassBits[i] = (uint8_t)classBits;
+      ExtraBits[i] = (uint8_t)extra;
+      First[i] = (uint16_t)first;
+    }
+  }
+};
+constexpr DistanceCodes DistanceTable;
 
-inline uint32_t Nibble(uint32_t packed, uint32_t index) {
-  return (packed >> (index * 4)) & 15;
-}
-
-// The length of a long match from the first 9 bits of its length code (at
-// most 5 class bits and 4 extra bits). Class 0 0 0 0 0 gives 27, to which its
-// data byte is added; no other class gives 27.
+// The length of a long match and the number of control bits of its length
+// code, from the first 9 bits of that code (at most 5 class bits and 4 extra
+// bits). Class 0 0 0 0 0 gives 27, to which its data byte is added; no
+// other class gives 27.
 struct LengthCodes {
   uint8_t Length[512];
-  constexpr LengthCodes() : Length() {
+  uint8_t Bits[512];
+  constexpr LengthCodes() : Length(), Bits() {
     for (uint32_t i = 0; i < 512; i++) {
-      uint32_t length = 27;
+      uint32_t length = 27, bits = 5;
       if (i & 0x100) {
-        length = 3;
+        length = 3, bits = 1;
       } else if (i & 0x80) {
-        length = 4;
+        length = 4, bits = 2;
       } else if (i & 0x40) {
-        length = 5 + ((i >> 5) & 1);
+        length = 5 + ((i >> 5) & 1), bits = 4;
       } else if (i & 0x20) {
-        length = 7 + ((i >> 3) & 3);
+        length = 7 + ((i >> 3) & 3), bits = 6;
       } else if (i & 0x10) {
-        length = 11 + (i & 15);
+        length = 11 + (i & 15), bits = 9;
       }
       Length[i] = (uint8_t)length;
+      Bits[i] = (uint8_t)bits;
     }
   }
 };
@@ -236,13 +255,6 @@ constexpr LengthCodes LengthTable;
 // next control word is `next`. left is 1 to 32.
 inline uint32_t ViewWith(uint32_t word, uint32_t left, uint32_t next) {
   return word | (uint32_t)((uint64_t)next >> left);
-}
-
-// `condition` (0 or 1) ? a : b, by masks: compilers turn some conditional
-// expressions into branches, and these would be mispredicted often.
-inline uint32_t Choose(uint32_t condition, uint32_t a, uint32_t b) {
-  const uint32_t mask = 0u - condition;
-  return (a & mask) | (b & ~mask);
 }
 
 // The fast loop's state: the read position and the control word.
@@ -259,8 +271,10 @@ struct FastState {
 inline void TakeCodeBits(FastState* f, uint32_t used, uint32_t crossedFirst,
                          uint32_t here, uint32_t later) {
   const uint32_t crossed = used > f->Left;
-  const uint32_t next = Choose(crossedFirst, here, later);
-  f->Word = Choose(crossed, next << ((used - f->Left) & 31), f->Word << used);
+  const uint32_t next = crossedFirst ? here : later;
+  const uint32_t inNext = next << ((used - f->Left) & 31);
+  const uint32_t inThis = f->Word << used;
+  f->Word = crossed ? inNext : inThis;
   f->Left = f->Left - used + (crossed << 5);
   f->In += 1 + (crossed << 2);
 }
@@ -295,16 +309,6 @@ inline void CopyUpTo16(uint8_t* to, const uint8_t* from, uint32_t n) {
     to[0] = from[0];
     to[n / 2] = from[n / 2];
     to[n - 1] = from[n - 1];
-  }
-}
-
-// Copies a literal run of 1 to 32 bytes from the stream.
-inline void CopyLiterals(uint8_t* to, const uint8_t* from, uint32_t count) {
-  if (count <= 16) {
-    CopyUpTo16(to, from, count);
-  } else {
-    Copy16(to, from);
-    Copy16(to + count - 16, from + count - 16);
   }
 }
 
@@ -383,6 +387,31 @@ inline void CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
   }
 }
 
+// Copies a match far enough from the output's end that whole 8-byte units
+// may pass its last byte (by less than 8); those bytes are written again by
+// the codes that follow. With a distance of 8 or more each unit's source
+// lies wholly before its destination, in bytes already final. Shorter
+// distances repeat a pattern and take the exact copy.
+inline void CopyMatchWide(uint8_t* out, uint32_t distance, uint32_t length) {
+  const uint8_t* from = out - distance;
+  if (__builtin_expect(distance >= 8, 1)) {
+    memcpy(out, from, 8);
+    memcpy(out + 8, from + 8, 8);
+    if (__builtin_expect(length > 16, 0)) {
+      uint8_t* to = out + 16;
+      uint8_t* const end = out + length;
+      from += 16;
+      do {
+        memcpy(to, from, 8);
+        to += 8;
+        from += 8;
+      } while (to < end);
+    }
+  } else {
+    CopyMatch(out, distance, length);
+  }
+}
+
 // Decodes the rest of a stream one bit and one byte at a time, each with
 // its check: the last bytes of a stream, where the fast path's reads could
 // pass the end. Kept out of line so that the fast loop has the registers.
@@ -419,7 +448,7 @@ int Decompress(uint8_t* output, uint32_t outputSize, const uint8_t* stream,
   f.Word = 0;
   f.Left = 0;
 
-  while (inEnd - f.In >= FastMargin) {
+  while (inEnd - f.In >= FastMargin && outEnd - out >= OutputSlack) {
     if (f.Left == 0) {
       f.Word = LoadWord(f.In);
       f.In += 4;
@@ -428,26 +457,26 @@ int Decompress(uint8_t* output, uint32_t outputSize, const uint8_t* stream,
 
     if (f.Word & 0x80000000u) {
       // A run of literals: as many as the word has leading 1 bits. Its
-      // unused bits are zeros, so the run never counts past them.
+      // unused bits are zeros, so the run never counts past them. The copy
+      // takes whole 16-byte units; bytes past the run are written again.
       const uint32_t inverted = ~f.Word;
       const uint32_t count = inverted ? (uint32_t)__builtin_clz(inverted) : 32;
-      if ((uint32_t)(inEnd - f.In) < count) return 0;
-      if ((uint32_t)(outEnd - out) < count) return 0;
-      CopyLiterals(out, f.In, count);
+      memcpy(out, f.In, 16);
+      if (__builtin_expect(count > 16, 0)) memcpy(out + 16, f.In + 16, 16);
       out += count;
       f.In += count;
-      f.Word = count < 32 ? f.Word << count : 0;
+      f.Word = (uint32_t)((uint64_t)f.Word << count);
       f.Left -= count;
       // A run that stopped inside the word stopped at a 0 bit, so a match
       // follows; one that used the word up needs the next word first, which
-      // lies after the run's bytes. The run may also have brought the
-      // stream's end within the margin.
-      if (f.Left == 0 || inEnd - f.In < FastMargin) continue;
+      // lies after the run's bytes.
+      if (f.Left == 0) continue;
     }
 
     const uint32_t here = LoadWord(f.In);       // next word if group 1 crosses
     const uint32_t later = LoadWord(f.In + 1);  // next word if group 2 crosses
     const uint32_t view = ViewWith(f.Word, f.Left, here);
+    const uint32_t viewLater = ViewWith(f.Word, f.Left, later);
     uint32_t distance, length;
 
     if (view & 0x40000000u) {
@@ -458,8 +487,7 @@ int Decompress(uint8_t* output, uint32_t outputSize, const uint8_t* stream,
         distance = b + 1;
         TakeCodeBits(&f, 3, crossedFirst, here, later);
       } else {
-        const uint32_t second =
-            Choose(crossedFirst, view, ViewWith(f.Word, f.Left, later));
+        const uint32_t second = crossedFirst ? view : viewLater;
         const uint32_t v = 256 + 8 * b + ((second << 3) >> 29);
         if (v == EndCodeValue) return out == outEnd;
         distance = v + 1;
@@ -468,42 +496,31 @@ int Decompress(uint8_t* output, uint32_t outputSize, const uint8_t* stream,
       length = 2;
     } else {
       // 0 0 <distance class> B <extra bits> <length code> [B].
-      const uint32_t zeros = (uint32_t)__builtin_clz(view | 0x02000000u);
-      const uint32_t first = Nibble(DistanceClassBitsByZeros, zeros);
-      const uint32_t extra = Nibble(DistanceExtraBitsByZeros, zeros);
+      const uint32_t classIndex = view >> 26;  // 0 0 and four bits
+      const uint32_t first = DistanceTable.ClassBits[classIndex];
+      const uint32_t extra = DistanceTable.ExtraBits[classIndex];
       const uint32_t crossedFirst = first > f.Left;
       const uint32_t b = f.In[crossedFirst << 2];
-      // The bits after the data byte come from `here` or from `later`; both
-      // candidates are worked on at once and the right one is chosen at the
-      // end, which keeps the chain from this code to the next short.
-      const uint32_t viewLater = ViewWith(f.Word, f.Left, later);
-      const uint32_t skip = first + extra;
-      const uint32_t zerosHere =
-          (uint32_t)__builtin_clz((view << skip) | 0x04000000u);
-      const uint32_t zerosLater =
-          (uint32_t)__builtin_clz((viewLater << skip) | 0x04000000u);
-      const uint32_t used =
-          skip + Choose(crossedFirst, Nibble(LengthBitsByZeros, zerosHere),
-                        Nibble(LengthBitsByZeros, zerosLater));
-      const uint32_t second = Choose(crossedFirst, view, viewLater) << first;
-      distance =
-          DistanceFirst[zeros - 2] + (b << extra) + (second >> (32 - extra));
-      length = LengthTable.Length[(second << extra) >> 23];
-      TakeCodeBits(&f, used, crossedFirst, here, later);
-      if (length == 27) length += *f.In++;  // the length's own data byte
+      // The bits after the data byte: from `here` when the first group
+      // crossed, else from `later`, after the data byte.
+      const uint32_t second = (crossedFirst ? view : viewLater) << first;
+      const uint32_t lengthIndex = (second << extra) >> 23;
+      distance = DistanceTable.First[classIndex] + (b << extra) + (second >> (32 - extra));
+      length = LengthTable.Length[lengthIndex];
+      TakeCodeBits(&f, first + extra + LengthTable.Bits[lengthIndex],
+                   crossedFirst, here, later);
+      if (__builtin_expect(length == 27, 0)) {
+        length += *f.In++;  // the length's own data byte
+      }
     }
 
     if (distance > (uint32_t)(out - output)) return 0;
-    if (length > (uint32_t)(outEnd - out)) return 0;
-    if (distance >= length && length <= 16) {
-      CopyUpTo16(out, out - distance, length);  // most matches, inline
-    } else {
-      CopyMatch(out, distance, length);
-    }
+    CopyMatchWide(out, distance, length);
     out += length;
   }
 
-  // The last bytes of the stream: every bit and byte with its check.
+  // The last bytes of the stream or of the output: every bit and byte with
+  // its check.
   BitReader r;
   r.In = f.In;
   r.InEnd = inEnd;
