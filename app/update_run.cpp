@@ -30,7 +30,8 @@ int CheckUpdateTarget(const char* path) {
   char target[LIST_SIZE];
   strcpy(target, InstallRecord.InstPath);
   uint32_t attributes = SYS_INVALID_ATTRIBUTES;
-  if (JoinPath(target, LIST_SIZE, path))
+  // A path too long to be read or joined cannot name the expected file.
+  if (path != 0 && JoinPath(target, LIST_SIZE, path))
     attributes = SystemFunctions.FileAttributesGet(target);
   // A bare folder (the folder attribute and nothing else) is not the file
   // of the expected version; a folder with further attribute bits passes.

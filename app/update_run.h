@@ -8,7 +8,8 @@
 // the dialog with -1 after a message.
 void RunUpdate(SysWindow dialog);
 // The existence check of an "e" line: the path below the install folder
-// must name something other than a bare folder. Shows the failure itself.
+// must name something other than a bare folder; a null path (one too long
+// to be read) fails. Shows the failure itself.
 int CheckUpdateTarget(const char* path);
 
 #endif

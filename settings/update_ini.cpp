@@ -76,7 +76,11 @@ int ParseUpdateLine(const char* value, uint32_t installMode,
 
   if (isCheck) {
     // Every "e" line is checked, whatever its install mode.
-    if (usesOverlong || check == 0) return 0;
+    if (check == 0) return 0;
+    if (usesOverlong) {
+      check(0);  // reported like any failed check, then reading stops
+      return 0;
+    }
     return check(fields[pathIndex]) ? 1 : 0;
   }
   if (usesOverlong) return 1;

@@ -33,7 +33,8 @@ extern UpdateListRecord UpdateList;
 extern CopyListRecord CopyList;
 
 // The existence check of an "e" line: given the line's relative path,
-// non-zero when the check passed.
+// non-zero when the check passed. A null path stands for a path too long to
+// be read; the check then fails, and reports it as any failed check.
 typedef int (*ExistenceCheck)(const char* path);
 
 // Empties both lists and refills them from UpdateFile00..15 and
@@ -45,8 +46,8 @@ int ReadUpdateLists(uint32_t installMode, ExistenceCheck check);
 // One update line. Returns 0 when the line's existence check failed (reading
 // must stop), 1 otherwise; *taken is 1 when *entry received a new entry, 0
 // when the line adds none (an "e" line, another install mode, a field that
-// does not fit its buffer). An "e" line whose path does not fit, or with no
-// check given, counts as a failed check.
+// does not fit its buffer). An "e" line whose path does not fit is handed to
+// the check as a null path and fails; with no check given it fails as well.
 int ParseUpdateLine(const char* value, uint32_t installMode,
                     ExistenceCheck check, UpdateEntry* entry, int* taken);
 

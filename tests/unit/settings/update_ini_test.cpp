@@ -17,6 +17,10 @@ namespace {
 std::vector<std::string> checkedPaths;
 int checkAnswer = 1;
 int RecordCheck(const char* path) {
+  if (path == nullptr) {
+    checkedPaths.push_back("(unreadable)");
+    return 0;
+  }
   checkedPaths.push_back(path);
   return checkAnswer;
 }
@@ -131,12 +135,13 @@ TEST(ParseUpdateLine, FieldsTooLongForTheirBufferRefuseTheLine) {
   EXPECT_EQ(taken, 1);
   EXPECT_STREQ(entry.Path, "a.dat");
 
-  // An existence check that cannot be made fails, without asking the hook.
+  // An existence check that cannot be made fails: the hook hears of it
+  // without a path (so that it can report the failure) and reading stops.
   EXPECT_EQ(ParseUpdateLine(("e," + tooLong).c_str(), 1, RecordCheck, &entry,
                             &taken),
             0);
   EXPECT_EQ(taken, 0);
-  EXPECT_TRUE(checkedPaths.empty());
+  EXPECT_EQ(checkedPaths, std::vector<std::string>{"(unreadable)"});
 }
 
 TEST(FindNameOffset, WalksByCharactersOfTheCodePage) {
