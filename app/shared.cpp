@@ -21,3 +21,17 @@ void SetStatusText(SysWindow dialog, const char* format, ...) {
   va_end(args);
   SysSetDlgItemText(dialog, 1001, text);
 }
+
+void EnableDialogItem(SysWindow dialog, int id, int enable) {
+  SysEnableWindow(SysGetDlgItem(dialog, id), enable);
+}
+
+uint32_t SpaceShortfall(const char* path, uint32_t needed, char* drive) {
+  drive[0] = path[0];
+  drive[1] = drive[0] ? path[1] : 0;
+  drive[2] = 0;
+  uint64_t freeBytes = 0;
+  if (!SysGetDiskFreeSpace(drive, &freeBytes)) return 0;
+  if ((freeBytes >> 32) != 0 || needed <= (uint32_t)freeBytes) return 0;
+  return needed - (uint32_t)freeBytes;
+}

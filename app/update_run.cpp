@@ -17,12 +17,8 @@
 // NULs the shell's copy takes.
 #define LIST_SIZE (PATH_SIZE + 1)
 
-static void EnableControl(SysWindow dialog, int id, int enable) {
-  SysEnableWindow(SysGetDlgItem(dialog, id), enable);
-}
-
 static void FailRun(SysWindow dialog, const char* message) {
-  if (message != 0) ShowUpdateError(message);
+  ShowUpdateError(message);
   SysEndDialog(dialog, -1);
 }
 
@@ -52,25 +48,19 @@ static int CheckSpace(SysWindow dialog) {
   uint32_t required = (uint32_t)ConvertDecimal(value);
   if (required == 0) return 1;
 
+  // When the free space cannot be determined the run goes on as if there
+  // were enough: each write still checks its own member, and a full disk
+  // fails that write with the old file left whole.
   char drive[4];
-  drive[0] = InstallRecord.InstPath[0];
-  drive[1] = drive[0] ? InstallRecord.InstPath[1] : 0;
-  drive[2] = 0;
-  uint64_t freeBytes = 0;
-  // When the free space cannot be determined (no drive letter, or the query
-  // fails) the run goes on as if there were enough: each write still checks
-  // its own member, and a full disk fails that write.
-  if (!SysGetDiskFreeSpace(drive, &freeBytes)) return 1;
-  if ((freeBytes >> 32) != 0 || required <= (uint32_t)freeBytes) return 1;
+  uint32_t missing = SpaceShortfall(InstallRecord.InstPath, required, drive);
+  if (missing == 0) return 1;
 
-  char text[TEXT_SIZE];
-  SysFormat(text,
-            "ディスク容量が足りません。\r%s ドライブに %u バイトの空き容量が必要です",
-            drive, (unsigned)(required - (uint32_t)freeBytes));
-  SetStatusText(dialog, "%s", text);
-  EnableControl(dialog, ID_BACK, 1);
-  EnableControl(dialog, ID_NEXT, 0);
-  EnableControl(dialog, ID_CANCEL, 1);
+  SetStatusText(dialog,
+                "ディスク容量が足りません。\r%s ドライブに %u バイトの空き容量が必要です",
+                drive, (unsigned)missing);
+  EnableDialogItem(dialog, ID_BACK, 1);
+  EnableDialogItem(dialog, ID_NEXT, 0);
+  EnableDialogItem(dialog, ID_CANCEL, 1);
   return 0;
 }
 
@@ -150,6 +140,16 @@ static int FindDiskDrive(SysWindow dialog, int32_t diskNumber, char* drive) {
   }
 }
 
+// The copy of a line failed: the box with the error icon, then the end of
+// the dialog.
+static int FailCopy(SysWindow dialog, const CopyEntry* entry) {
+  char message[TEXT_SIZE];
+  SysFormat(message, "SETUP.INI : \"%s\" のコピーに失敗しました", entry->Path);
+  SysMessageBox(dialog, message, WindowCaption, SYS_MB_ICONERROR);
+  SysEndDialog(dialog, -1);
+  return 0;
+}
+
 static int CopyFromDisks(SysWindow dialog) {
   for (int32_t i = 0; i < CopyList.Count; i++) {
     const CopyEntry* entry = &CopyList.Entries[i];
@@ -179,13 +179,7 @@ static int CopyFromDisks(SysWindow dialog) {
     else
       joined = joined && JoinPath(destination, LIST_SIZE, entry->Path);
 
-    char message[TEXT_SIZE];
-    if (!joined) {
-      SysFormat(message, "SETUP.INI : \"%s\" のコピーに失敗しました", entry->Path);
-      SysMessageBox(dialog, message, WindowCaption, SYS_MB_ICONERROR);
-      SysEndDialog(dialog, -1);
-      return 0;
-    }
+    if (!joined) return FailCopy(dialog, entry);
 
     SetStatusText(dialog, "%s をコピーしています", entry->Path);
     ShellCopyRequest request;
@@ -202,12 +196,7 @@ static int CopyFromDisks(SysWindow dialog) {
       SysEndDialog(dialog, -1);
       return 0;
     }
-    if (result != 0) {
-      SysFormat(message, "SETUP.INI : \"%s\" のコピーに失敗しました", entry->Path);
-      SysMessageBox(dialog, message, WindowCaption, SYS_MB_ICONERROR);
-      SysEndDialog(dialog, -1);
-      return 0;
-    }
+    if (result != 0) return FailCopy(dialog, entry);
     // A file loses the read-only attribute it brought from the disc; for a
     // folder this touches the install folder itself.
     SystemFunctions.FileAttributesSet(destination, SYS_FILE_ATTRIBUTE_NORMAL);
@@ -219,9 +208,9 @@ void RunUpdate(SysWindow dialog) {
   if (!CheckSpace(dialog)) return;
 
   SetStatusText(dialog, "%sを実行しています", ModeText);
-  EnableControl(dialog, ID_BACK, 0);
-  EnableControl(dialog, ID_NEXT, 0);
-  EnableControl(dialog, ID_CANCEL, 0);
+  EnableDialogItem(dialog, ID_BACK, 0);
+  EnableDialogItem(dialog, ID_NEXT, 0);
+  EnableDialogItem(dialog, ID_CANCEL, 0);
   SysSetCursor(SysCursorWait);
 
   char value[PATH_SIZE];
@@ -243,7 +232,7 @@ void RunUpdate(SysWindow dialog) {
 
   SetStatusText(dialog, "%sは完了しました", ModeText);
   SysSetDlgItemText(dialog, ID_NEXT, "完了");
-  EnableControl(dialog, ID_NEXT, 1);
+  EnableDialogItem(dialog, ID_NEXT, 1);
   SysSetFocus(SysGetDlgItem(dialog, ID_NEXT));
   SysSetCursor(SysCursorArrow);
 }

@@ -12,10 +12,6 @@
 int32_t PageCounter = 0;
 int32_t CommandBusy = 0;
 
-static void EnableControl(SysWindow dialog, int id, int enable) {
-  SysEnableWindow(SysGetDlgItem(dialog, id), enable);
-}
-
 static void ShowControl(SysWindow dialog, int id, int show) {
   SysShowWindow(SysGetDlgItem(dialog, id), show ? SYS_SW_SHOW : SYS_SW_HIDE);
 }
@@ -55,27 +51,27 @@ void ShowStartPage(SysWindow dialog) {
                       : UpdaterSettings.GameTitle,
                   ModeText);
 
-  EnableControl(dialog, ID_BACK, 0);
-  EnableControl(dialog, ID_CANCEL, 1);
+  EnableDialogItem(dialog, ID_BACK, 0);
+  EnableDialogItem(dialog, ID_CANCEL, 1);
   if (AgreementDocument != 0) {
-    EnableControl(dialog, ID_NEXT, 0);
+    EnableDialogItem(dialog, ID_NEXT, 0);
     SysSetDlgItemText(dialog, ID_LICENCE, AgreementDocument);
-    EnableControl(dialog, ID_LICENCE, 1);
-    EnableControl(dialog, ID_AGREE, 1);
-    EnableControl(dialog, ID_DISAGREE, 1);
+    EnableDialogItem(dialog, ID_LICENCE, 1);
+    EnableDialogItem(dialog, ID_AGREE, 1);
+    EnableDialogItem(dialog, ID_DISAGREE, 1);
     SysCheckRadioButton(dialog, ID_AGREE, ID_DISAGREE, ID_DISAGREE);
     ShowAgreementControls(dialog, 1);
   } else {
-    EnableControl(dialog, ID_NEXT, 1);
+    EnableDialogItem(dialog, ID_NEXT, 1);
     ShowAgreementControls(dialog, 0);
   }
 }
 
 void ShowConfirmPage(SysWindow dialog) {
   SetStatusText(dialog, "%sを実行します", ModeText);
-  EnableControl(dialog, ID_BACK, 0);
-  EnableControl(dialog, ID_NEXT, 1);
-  EnableControl(dialog, ID_CANCEL, 1);
+  EnableDialogItem(dialog, ID_BACK, 0);
+  EnableDialogItem(dialog, ID_NEXT, 1);
+  EnableDialogItem(dialog, ID_CANCEL, 1);
   ShowAgreementControls(dialog, 0);
 }
 
@@ -120,11 +116,11 @@ intptr_t WizardDialogProc(SysWindow dialog, uint32_t message,
           if (!CommandBusy) SysEndDialog(dialog, -1);
           break;
         case ID_AGREE:
-          EnableControl(dialog, ID_NEXT, 1);
+          EnableDialogItem(dialog, ID_NEXT, 1);
           SysCheckRadioButton(dialog, ID_AGREE, ID_DISAGREE, ID_AGREE);
           break;
         case ID_DISAGREE:
-          EnableControl(dialog, ID_NEXT, 0);
+          EnableDialogItem(dialog, ID_NEXT, 0);
           SysCheckRadioButton(dialog, ID_AGREE, ID_DISAGREE, ID_DISAGREE);
           break;
         default:

@@ -23,23 +23,17 @@ int ExtractMember(const char* name, const char* destination, int newerRule) {
     return 0;
   }
 
-  // Free space of the destination's drive, named by its first two
-  // characters ("C:"). Four GiB or more always suffice. When the space
-  // cannot be determined (no drive letter, or the query fails) the write is
-  // attempted: the write itself then tells whether it fits.
+  // Four GiB or more of free space always suffice; a drive whose space
+  // cannot be determined is written to (see SpaceShortfall).
   char drive[4];
-  drive[0] = destination[0];
-  drive[1] = drive[0] ? destination[1] : 0;
-  drive[2] = 0;
-  uint64_t freeBytes = 0;
-  if (SysGetDiskFreeSpace(drive, &freeBytes) && (freeBytes >> 32) == 0 &&
-      entry->UnpackedSize > (uint32_t)freeBytes) {
+  uint32_t missing = SpaceShortfall(destination, entry->UnpackedSize, drive);
+  if (missing != 0) {
     char message[TEXT_SIZE];
     // The shortfall is an unsigned count: a member above 2 GiB must not
     // show a negative number.
     SysFormat(message,
               "ディスク容量が足りません。%s ドライブに %u バイトの空き容量が必要です",
-              drive, (unsigned)(entry->UnpackedSize - (uint32_t)freeBytes));
+              drive, (unsigned)missing);
     ShowUpdateError(message);
     return 0;
   }
