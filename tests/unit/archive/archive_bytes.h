@@ -8,8 +8,13 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
+
+#include "archive/container.h"
+#include "platform/host/host_control.h"
 
 namespace archive_bytes {
 
@@ -135,5 +140,20 @@ inline Bytes RepeatStream(uint8_t byte, uint32_t matches) {
 }
 
 }  // namespace archive_bytes
+
+// Each test starts with the archive closed and a fresh host, and ends with
+// the archive closed and every block the reader made given back.
+template <typename Base>
+class ArchiveScene : public Base {
+ protected:
+  void SetUp() override {
+    CloseArchive();
+    HostReset();
+  }
+  void TearDown() override {
+    CloseArchive();
+    EXPECT_EQ(HostLiveAllocations(), 0) << "a block was not released";
+  }
+};
 
 #endif

@@ -70,17 +70,8 @@ Bytes ImageOf(const std::vector<MemberLayout>& members, uint32_t flags,
   return image;
 }
 
-class Container : public ::testing::Test {
+class Container : public ArchiveScene<::testing::Test> {
  protected:
-  void SetUp() override {
-    CloseArchive();
-    HostReset();
-  }
-  void TearDown() override {
-    CloseArchive();
-    EXPECT_EQ(HostLiveAllocations(), 0) << "a block was not released";
-  }
-
   ArchiveOpenResult Open(const Bytes& image) {
     image_ = image;
     return OpenArchiveImage(image_.data(), (uint32_t)image_.size());

@@ -200,17 +200,7 @@ struct RoundTrip {
   bool Scramble;
 };
 
-class WriterRoundTrip : public ::testing::TestWithParam<RoundTrip> {
- protected:
-  void SetUp() override {
-    CloseArchive();
-    HostReset();
-  }
-  void TearDown() override {
-    CloseArchive();
-    EXPECT_EQ(HostLiveAllocations(), 0);
-  }
-};
+class WriterRoundTrip : public ArchiveScene<::testing::TestWithParam<RoundTrip>> {};
 
 TEST_P(WriterRoundTrip, EveryMemberComesBack) {
   const RoundTrip& c = GetParam();
